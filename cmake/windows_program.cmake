@@ -1,0 +1,28 @@
+# The resident program: no C runtime, nothing imported beyond KERNEL32, USER32 and GDI32.
+set(BRACKENHOLM_SERVICE_SOURCES
+    ${PROJECT_SOURCE_DIR}/service/clock_access_guard.cpp
+    ${PROJECT_SOURCE_DIR}/service/command_tail.cpp
+    ${PROJECT_SOURCE_DIR}/service/correction_wndproc.cpp
+    ${PROJECT_SOURCE_DIR}/service/service_entry.cpp
+    ${PROJECT_SOURCE_DIR}/service/startup.cpp)
+
+# name: the executable; ARGN: what stands in for the processor's port and interrupt instructions.
+function(brackenholm_program name)
+    add_executable(${name} WIN32 ${BRACKENHOLM_SERVICE_SOURCES} ${ARGN})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/service)
+    target_link_libraries(${name} PRIVATE clock_reader)
+    target_compile_options(${name} PRIVATE -ffreestanding -fno-stack-protector)
+    target_link_options(${name} PRIVATE
+        -nostdlib -nostartfiles -s
+        -Wl,--gc-sections
+        -Wl,--subsystem,windows:4.0
+        -Wl,--major-os-version,4 -Wl,--minor-os-version,0
+        -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
+        -Wl,--no-insert-timestamp)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        target_link_options(${name} PRIVATE -Wl,--disable-high-entropy-va)
+    endif()
+    target_link_libraries(${name} PRIVATE kernel32 user32 gdi32)
+endfunction()
+
+brackenholm_program(brackenholm ${PROJECT_SOURCE_DIR}/clock/cpu_instructions.cpp)
