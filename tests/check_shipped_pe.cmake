@@ -1,0 +1,32 @@
+# The shipped program: PE32 for i386, GUI subsystem 4.0, three system DLLs, at most 8 KiB.
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "objdump could not read ${PROGRAM}")
+endif()
+
+function(expect pattern what)
+    if(NOT headers MATCHES "${pattern}")
+        message(FATAL_ERROR "not ${what}")
+    endif()
+    message(STATUS "ok: ${what}")
+endfunction()
+
+expect("file format pei-i386" "a PE for i386")
+expect("Magic[ \t]+010b[ \t]+\\(PE32\\)" "PE32")
+expect("Subsystem[ \t]+00000002[ \t]+\\(Windows GUI\\)" "the Windows GUI subsystem")
+expect("MajorSubsystemVersion[ \t]+4\nMinorSubsystemVersion[ \t]+0\n" "subsystem version 4.0")
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" dlls "${headers}")
+list(TRANSFORM dlls REPLACE "DLL Name: " "")
+list(TRANSFORM dlls TOUPPER)
+list(SORT dlls)
+if(NOT dlls STREQUAL "GDI32.DLL;KERNEL32.DLL;USER32.DLL")
+    message(FATAL_ERROR "imports from ${dlls}, not KERNEL32, USER32 and GDI32 alone")
+endif()
+message(STATUS "ok: imports from ${dlls}")
+
+file(SIZE ${PROGRAM} size)
+if(size GREATER 8192)
+    message(FATAL_ERROR "${size} bytes, over 8 KiB")
+endif()
+message(STATUS "ok: ${size} bytes")
