@@ -1,0 +1,110 @@
+// Reads the emulated PC's clock chip with the program's own reader and reports on the debug
+// console: each reading that differs from the one before, then the count of snapshots and of
+// those that timed out. The multiboot command line "readings=N" says how many readings to report.
+#include "clock_snapshot.h"
+#include "cpu_instructions.h"
+
+constexpr uint8_t PORT_DEBUG_CONSOLE = 0xE9;
+constexpr uint8_t PORT_DEBUG_EXIT = 0xF4;
+constexpr uint8_t PORT_PIC1_DATA = 0x21;
+constexpr uint8_t PORT_PIC2_DATA = 0xA1;
+constexpr uint32_t MULTIBOOT_INFO_CMDLINE = 1u << 2;
+constexpr unsigned SNAPSHOT_LIMIT = 50000000;
+constexpr SYSTEMTIME SENTINEL = {1, 2, 3, 4, 5, 6, 7, 8};
+
+static void Print(const char* text) {
+    while (*text != '\0') {
+        WritePortByte(PORT_DEBUG_CONSOLE, static_cast<uint8_t>(*text++));
+    }
+}
+
+static void PrintNumber(unsigned value, unsigned width) {
+    char digits[12];
+    unsigned count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0 || count < width);
+    while (count != 0) {
+        WritePortByte(PORT_DEBUG_CONSOLE, static_cast<uint8_t>(digits[--count]));
+    }
+}
+
+static void PrintTime(const SYSTEMTIME& t) {
+    PrintNumber(t.wYear, 4);
+    Print("-");
+    PrintNumber(t.wMonth, 2);
+    Print("-");
+    PrintNumber(t.wDay, 2);
+    Print(" ");
+    PrintNumber(t.wHour, 2);
+    Print(":");
+    PrintNumber(t.wMinute, 2);
+    Print(":");
+    PrintNumber(t.wSecond, 2);
+    Print(".");
+    PrintNumber(t.wMilliseconds, 3);
+    Print(" dow ");
+    PrintNumber(t.wDayOfWeek, 1);
+    Print("\n");
+}
+
+static bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDayOfWeek == b.wDayOfWeek &&
+           a.wDay == b.wDay && a.wHour == b.wHour && a.wMinute == b.wMinute &&
+           a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
+}
+
+static unsigned ReadingsWanted(const uint32_t* multibootInfo) {
+    if ((multibootInfo[0] & MULTIBOOT_INFO_CMDLINE) == 0) {
+        return 1;
+    }
+    const char* line = reinterpret_cast<const char*>(multibootInfo[4]);
+    static const char KEY[] = "readings=";
+    for (; *line != '\0'; ++line) {
+        unsigned matched = 0;
+        while (KEY[matched] != '\0' && line[matched] == KEY[matched]) {
+            ++matched;
+        }
+        if (KEY[matched] == '\0') {
+            unsigned wanted = 0;
+            for (line += matched; *line >= '0' && *line <= '9'; ++line) {
+                wanted = wanted * 10 + static_cast<unsigned>(*line - '0');
+            }
+            return wanted;
+        }
+    }
+    return 1;
+}
+
+extern "C" void BareMain(const uint32_t* multibootInfo) {
+    // No interrupt table here: silence both interrupt controllers before the reader unmasks.
+    WritePortByte(PORT_PIC1_DATA, 0xFF);
+    WritePortByte(PORT_PIC2_DATA, 0xFF);
+
+    unsigned wanted = ReadingsWanted(multibootInfo);
+    unsigned reported = 0;
+    unsigned snapshots = 0;
+    unsigned timeouts = 0;
+    SYSTEMTIME last = SENTINEL;
+    while (reported < wanted && snapshots < SNAPSHOT_LIMIT) {
+        SYSTEMTIME time = SENTINEL;
+        ++snapshots;
+        if (ReadClockTime(&time) != CLOCK_READ) {
+            ++timeouts;
+            if (!SameTime(time, SENTINEL)) {
+                Print("record written without a reading\n");
+            }
+        } else if (!SameTime(time, last)) {
+            PrintTime(time);
+            last = time;
+            ++reported;
+        }
+    }
+    Print("snapshots ");
+    PrintNumber(snapshots, 1);
+    Print(" timeouts ");
+    PrintNumber(timeouts, 1);
+    Print("\n");
+    WritePortByte(PORT_DEBUG_EXIT, 0);
+}
