@@ -19,7 +19,7 @@ static void SetTime(const ClockRegisters& time) {
 void ResetChip(const ClockRegisters& time) {
     Chip = SimulatedChip{};
     Chip.interruptsEnabled = true;
-    Chip.registers[RTC_STATUS_A] = 0x26; // 32.768 kHz time base, 1024 Hz rate
+    Chip.registers[RTC_STATUS_A] = 0x26; // 32.768 kHz time base, 1024 Hz rate, not updating
     Chip.registers[RTC_STATUS_D] = 0x80; // battery good
     Chip.selected = RTC_STATUS_D;
     SetTime(time);

@@ -31,22 +31,22 @@ static void PrintNumber(unsigned value, unsigned width) {
 }
 
 static void PrintTime(const SYSTEMTIME& t) {
-    PrintNumber(t.wYear, 4);
-    Print("-");
-    PrintNumber(t.wMonth, 2);
-    Print("-");
-    PrintNumber(t.wDay, 2);
-    Print(" ");
-    PrintNumber(t.wHour, 2);
-    Print(":");
-    PrintNumber(t.wMinute, 2);
-    Print(":");
-    PrintNumber(t.wSecond, 2);
-    Print(".");
-    PrintNumber(t.wMilliseconds, 3);
-    Print(" dow ");
-    PrintNumber(t.wDayOfWeek, 1);
-    Print("\n");
+    const struct {
+        unsigned value;
+        unsigned width;
+        const char* after;
+    } fields[] = {{t.wYear, 4, "-"},
+                  {t.wMonth, 2, "-"},
+                  {t.wDay, 2, " "},
+                  {t.wHour, 2, ":"},
+                  {t.wMinute, 2, ":"},
+                  {t.wSecond, 2, "."},
+                  {t.wMilliseconds, 3, " dow "},
+                  {t.wDayOfWeek, 1, "\n"}};
+    for (const auto& field : fields) {
+        PrintNumber(field.value, field.width);
+        Print(field.after);
+    }
 }
 
 static bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {

@@ -13,84 +13,71 @@
 #include <windows.h>
 
 constexpr WORD UPDATE_WARNING_MS = 10;
+constexpr uint8_t STATUS_A_IDLE = 0x26; // 32.768 kHz time base, 1024 Hz rate
 
 static uint8_t Selected;
 static bool InterruptsEnabled = true;
+
+static WORD Number(const char* digits, int count) {
+    WORD value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = static_cast<WORD>(value * 10 + (digits[i] - '0'));
+    }
+    return value;
+}
+
+// The chip's time now: the local time half a second ahead, in whole seconds.
+// False while the chip warns of its update.
+static bool TimeOnChip(SYSTEMTIME* time) {
+    FILETIME fileTime;
+    GetLocalTime(time);
+    bool updating = time->wMilliseconds >= 500 - UPDATE_WARNING_MS && time->wMilliseconds < 500;
+    SystemTimeToFileTime(time, &fileTime);
+    ULARGE_INTEGER ticks{{fileTime.dwLowDateTime, fileTime.dwHighDateTime}};
+    ticks.QuadPart += 5000000; // half a second, in 100 ns units
+    fileTime = FILETIME{ticks.LowPart, ticks.HighPart};
+    FileTimeToSystemTime(&fileTime, time);
+    return !updating;
+}
 
 static uint8_t ToBcd(unsigned value) {
     return static_cast<uint8_t>((value / 10 % 10) << 4 | value % 10);
 }
 
-static uint8_t TwoDigits(const char* text) {
-    return static_cast<uint8_t>((text[0] - '0') << 4 | (text[1] - '0'));
-}
-
-static uint8_t FixedRegister(const char* digits, uint8_t reg) {
-    switch (reg) {
-    case RTC_CENTURY:
-        return TwoDigits(digits);
-    case RTC_YEAR:
-        return TwoDigits(digits + 2);
-    case RTC_MONTH:
-        return TwoDigits(digits + 4);
-    case RTC_DAY_OF_MONTH:
-        return TwoDigits(digits + 6);
-    case RTC_HOURS:
-        return TwoDigits(digits + 8);
-    case RTC_MINUTES:
-        return TwoDigits(digits + 10);
-    case RTC_SECONDS:
-        return TwoDigits(digits + 12);
-    case RTC_DAY_OF_WEEK:
-        return 6;
-    }
-    return 0;
-}
-
-static uint8_t CurrentRegister(uint8_t reg) {
-    FILETIME fileTime;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    SystemTimeToFileTime(&now, &fileTime);
-    ULARGE_INTEGER ticks{{fileTime.dwLowDateTime, fileTime.dwHighDateTime}};
-    if (reg == RTC_STATUS_A) {
-        return now.wMilliseconds >= 500 - UPDATE_WARNING_MS && now.wMilliseconds < 500 ? RTC_A_UIP
-                                                                                       : 0x26;
-    }
-    ticks.QuadPart += 5000000; // half a second, in 100 ns units
-    fileTime = FILETIME{ticks.LowPart, ticks.HighPart};
-    FileTimeToSystemTime(&fileTime, &now);
-    switch (reg) {
-    case RTC_SECONDS:
-        return ToBcd(now.wSecond);
-    case RTC_MINUTES:
-        return ToBcd(now.wMinute);
-    case RTC_HOURS:
-        return ToBcd(now.wHour);
-    case RTC_DAY_OF_WEEK:
-        return static_cast<uint8_t>(now.wDayOfWeek + 1);
-    case RTC_DAY_OF_MONTH:
-        return ToBcd(now.wDay);
-    case RTC_MONTH:
-        return ToBcd(now.wMonth);
-    case RTC_YEAR:
-        return ToBcd(now.wYear % 100);
-    case RTC_CENTURY:
-        return ToBcd(now.wYear / 100);
-    }
-    return 0;
-}
-
 static uint8_t ChipRegister(uint8_t reg) {
-    char mode[32];
+    char mode[32] = "";
     DWORD length = GetEnvironmentVariableA("BRACKENHOLM_TEST_CHIP", mode, sizeof mode);
-    if (length == 5 && lstrcmpA(mode, "stuck") == 0) {
-        return reg == RTC_STATUS_A ? RTC_A_UIP : 0;
-    }
+    SYSTEMTIME time{};
+    bool idle = false;
     if (length == 14) {
-        return reg == RTC_STATUS_A ? 0x26 : FixedRegister(mode, reg);
+        time = SYSTEMTIME{
+            Number(mode, 4),      Number(mode + 4, 2),  5, Number(mode + 6, 2), Number(mode + 8, 2),
+            Number(mode + 10, 2), Number(mode + 12, 2), 0};
+        idle = true;
+    } else if (length != 5 || lstrcmpA(mode, "stuck") != 0) {
+        idle = TimeOnChip(&time);
     }
-    return CurrentRegister(reg);
+    switch (reg) {
+    case RTC_STATUS_A:
+        return idle ? STATUS_A_IDLE : STATUS_A_IDLE | RTC_A_UIP;
+    case RTC_SECONDS:
+        return ToBcd(time.wSecond);
+    case RTC_MINUTES:
+        return ToBcd(time.wMinute);
+    case RTC_HOURS:
+        return ToBcd(time.wHour);
+    case RTC_DAY_OF_WEEK:
+        return static_cast<uint8_t>(time.wDayOfWeek + 1);
+    case RTC_DAY_OF_MONTH:
+        return ToBcd(time.wDay);
+    case RTC_MONTH:
+        return ToBcd(time.wMonth);
+    case RTC_YEAR:
+        return ToBcd(time.wYear % 100);
+    case RTC_CENTURY:
+        return ToBcd(time.wYear / 100);
+    }
+    return 0;
 }
 
 void WritePortByte(uint8_t port, uint8_t value) {
