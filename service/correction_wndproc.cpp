@@ -5,7 +5,7 @@
 UINT CorrectionPeriod = 60000;
 
 static bool ClockAccessRefused;
-static bool SetTimeErrorShown;
+static bool SetTimeBoxOpen;
 
 static void CorrectLocalTime() {
     SYSTEMTIME time;
@@ -22,10 +22,10 @@ static void CorrectLocalTime() {
         return;
     }
     // Ticks go on while the box is open; they keep correcting but stack no further boxes.
-    if (!SetLocalTime(&time) && !SetTimeErrorShown) {
-        SetTimeErrorShown = true;
+    if (!SetLocalTime(&time) && !SetTimeBoxOpen) {
+        SetTimeBoxOpen = true;
         MessageBoxA(nullptr, "SetLocalTime Error!!!", "Error", MB_ICONWARNING);
-        SetTimeErrorShown = false;
+        SetTimeBoxOpen = false;
     }
 }
 
