@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "clock_port_access.h"
 #include "simulated_cmos_chip.h"
 
@@ -89,11 +91,8 @@ TEST(ReadClockTime, TakesTheSnapshotAgainWhenTheChipUpdatesInTheMiddle) {
         EXPECT_EQ(ReadClockTime(&time), c.result);
 
         EXPECT_EQ(time, c.result == CLOCK_READ ? TIME_OF_2000 : UNTOUCHED);
-        unsigned polls = 0;
-        for (uint8_t reg : RegistersRead()) {
-            polls += reg == RTC_STATUS_A;
-        }
-        EXPECT_EQ(polls, c.snapshots);
+        std::vector<uint8_t> read = RegistersRead();
+        EXPECT_EQ(std::count(read.begin(), read.end(), RTC_STATUS_A), c.snapshots);
         EXPECT_TRUE(Chip.interruptsEnabled);
     }
 }
