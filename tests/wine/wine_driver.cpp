@@ -39,6 +39,13 @@ static PROCESS_INFORMATION Start(const char* path, const char* tail) {
         Fail("the program could not be started");
     }
     Started[StartedCount++] = process.hProcess;
+    // A 32-bit PE must run as a WoW64 process, not be stood in for by anything else.
+    DWORD type = 0;
+    BOOL wow64 = FALSE;
+    GetBinaryTypeA(path, &type);
+    IsWow64Process(process.hProcess, &wow64);
+    Expect((type == SCS_32BIT_BINARY) == (wow64 != FALSE),
+           type == SCS_32BIT_BINARY ? "it runs as a 32-bit process" : "it runs as a 64-bit process");
     return process;
 }
 
