@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 . cmake/install_missing.sh
 install_missing cmake make g++ g++-multilib libgtest-dev libgmock-dev clang-format git \
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-    wine64 xvfb xauth qemu-system-x86
+    mtools xorriso genisoimage wine64 xvfb xauth qemu-system-x86
 tests/wine/install_wine32.sh
 
 for preset in host win32 win64 bare; do

@@ -4,7 +4,13 @@ set(BRACKENHOLM_SERVICE_SOURCES
     ${PROJECT_SOURCE_DIR}/service/command_tail.cpp
     ${PROJECT_SOURCE_DIR}/service/correction_wndproc.cpp
     ${PROJECT_SOURCE_DIR}/service/service_entry.cpp
-    ${PROJECT_SOURCE_DIR}/service/startup.cpp)
+    ${PROJECT_SOURCE_DIR}/service/startup.cpp
+    ${PROJECT_BINARY_DIR}/brackenholm.rc)
+
+enable_language(RC)
+include(${CMAKE_CURRENT_LIST_DIR}/version_words.cmake)
+version_words(${PROJECT_VERSION} VERSION_WORDS)
+configure_file(${PROJECT_SOURCE_DIR}/service/brackenholm.rc.in ${PROJECT_BINARY_DIR}/brackenholm.rc @ONLY)
 
 # name: the executable; ARGN: what stands in for the processor's port and interrupt instructions.
 function(brackenholm_program name)
@@ -26,3 +32,6 @@ function(brackenholm_program name)
 endfunction()
 
 brackenholm_program(brackenholm ${PROJECT_SOURCE_DIR}/clock/cpu_instructions.cpp)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    include(${CMAKE_CURRENT_LIST_DIR}/release.cmake)
+endif()

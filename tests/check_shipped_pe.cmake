@@ -1,4 +1,4 @@
-# The shipped program: PE32 for i386, GUI subsystem 4.0, three system DLLs, at most 8 KiB.
+# The shipped program: PE32 for i386, GUI subsystem 4.0, three system DLLs, at most 6 KiB.
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "objdump could not read ${PROGRAM}")
@@ -26,7 +26,7 @@ endif()
 message(STATUS "ok: imports from ${dlls}")
 
 file(SIZE ${PROGRAM} size)
-if(size GREATER 8192)
-    message(FATAL_ERROR "${size} bytes, over 8 KiB")
+if(size GREATER 6144)
+    message(FATAL_ERROR "${size} bytes, over 6 KiB")
 endif()
 message(STATUS "ok: ${size} bytes")

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 static const char PROGRAM_NAME[] = "Brackenholm";
@@ -44,8 +45,9 @@ static PROCESS_INFORMATION Start(const char* path, const char* tail) {
     BOOL wow64 = FALSE;
     GetBinaryTypeA(path, &type);
     IsWow64Process(process.hProcess, &wow64);
-    Expect((type == SCS_32BIT_BINARY) == (wow64 != FALSE),
-           type == SCS_32BIT_BINARY ? "it runs as a 32-bit process" : "it runs as a 64-bit process");
+    Expect((type == SCS_32BIT_BINARY) == (wow64 != FALSE), type == SCS_32BIT_BINARY
+                                                               ? "it runs as a 32-bit process"
+                                                               : "it runs as a 64-bit process");
     return process;
 }
 
@@ -249,6 +251,62 @@ static void ChipStuck() {
     CloseProgram(program, 0);
 }
 
+// What Explorer's Properties read: the fixed version words, the US English block of the Windows
+// ANSI code page, and its names and versions. BRACKENHOLM_VERSION and BRACKENHOLM_VERSION_WORDS
+// ("1.2.3" and "1,2,3,0") hold what the build was given.
+static void VersionResource() {
+    static char info[4096];
+    DWORD size = GetFileVersionInfoSizeA(ProgramPath, nullptr);
+    Expect(size > 0 && size <= sizeof info && GetFileVersionInfoA(ProgramPath, 0, size, info),
+           "the PE has a version resource");
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    WORD* translation = nullptr;
+    UINT length = 0;
+    Expect(VerQueryValueA(info, "\\", reinterpret_cast<void**>(&fixed), &length) &&
+               length >= sizeof *fixed,
+           "it has its fixed part");
+    char words[64];
+    snprintf(words, sizeof words, "%u,%u,%u,%u", HIWORD(fixed->dwFileVersionMS),
+             LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+             LOWORD(fixed->dwFileVersionLS));
+    const char* expectedWords = getenv("BRACKENHOLM_VERSION_WORDS");
+    Expect(expectedWords && strcmp(words, expectedWords) == 0 &&
+               fixed->dwProductVersionMS == fixed->dwFileVersionMS &&
+               fixed->dwProductVersionLS == fixed->dwFileVersionLS,
+           "its file and product version words are the build's");
+    Expect(VerQueryValueA(info, "\\VarFileInfo\\Translation",
+                          reinterpret_cast<void**>(&translation), &length) &&
+               length == 4 && translation[0] == 0x0409 && translation[1] == 1252,
+           "its one language is US English in the Windows ANSI code page");
+    const char* version = getenv("BRACKENHOLM_VERSION");
+    const struct {
+        const char* name;
+        const char* value;
+    } strings[] = {
+        {"ProductName", PROGRAM_NAME},
+        {"InternalName", PROGRAM_NAME},
+        {"OriginalFilename", "brackenholm.exe"},
+        {"FileVersion", version},
+        {"ProductVersion", version},
+    };
+    for (const auto& string : strings) {
+        char path[64];
+        char* value = nullptr;
+        snprintf(path, sizeof path, "\\StringFileInfo\\040904E4\\%s", string.name);
+        bool found = VerQueryValueA(info, path, reinterpret_cast<void**>(&value), &length);
+        bool holds = found && string.value && strcmp(value, string.value) == 0;
+        char what[96];
+        snprintf(what, sizeof what, "%s is %s (read: %s)", string.name,
+                 string.value ? string.value : "(unset)", found ? value : "none");
+        Expect(holds, what);
+    }
+    char* description = nullptr;
+    Expect(VerQueryValueA(info, "\\StringFileInfo\\040904E4\\FileDescription",
+                          reinterpret_cast<void**>(&description), &length) &&
+               length > 1 && !strchr(description, '\n'),
+           "it has a one-line FileDescription");
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         printf("usage: wine_driver SCENARIO PROGRAM.EXE\n");
@@ -271,6 +329,7 @@ int main(int argc, char** argv) {
         {"chip-agrees", ChipAgrees},
         {"chip-refused-time", ChipRefusedTime},
         {"chip-stuck", ChipStuck},
+        {"version-resource", VersionResource},
     };
     for (const auto& scenario : scenarios) {
         if (strcmp(argv[1], scenario.name) == 0) {
