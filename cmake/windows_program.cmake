@@ -12,11 +12,9 @@ include(${CMAKE_CURRENT_LIST_DIR}/version_words.cmake)
 version_words(${PROJECT_VERSION} VERSION_WORDS)
 configure_file(${PROJECT_SOURCE_DIR}/service/brackenholm.rc.in ${PROJECT_BINARY_DIR}/brackenholm.rc @ONLY)
 
-# name: the executable; ARGN: what stands in for the processor's port and interrupt instructions.
-function(brackenholm_program name)
-    add_executable(${name} WIN32 ${BRACKENHOLM_SERVICE_SOURCES} ${ARGN})
-    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/service)
-    target_link_libraries(${name} PRIVATE clock_reader)
+# A Windows GUI program for subsystem 4.0 with no C runtime; ARGN: its sources.
+function(windows_gui_program name)
+    add_executable(${name} WIN32 ${ARGN})
     target_compile_options(${name} PRIVATE -ffreestanding -fno-stack-protector)
     target_link_options(${name} PRIVATE
         -nostdlib -nostartfiles -s
@@ -29,6 +27,13 @@ function(brackenholm_program name)
         target_link_options(${name} PRIVATE -Wl,--disable-high-entropy-va)
     endif()
     target_link_libraries(${name} PRIVATE kernel32 user32 gdi32)
+endfunction()
+
+# name: the executable; ARGN: what stands in for the processor's port and interrupt instructions.
+function(brackenholm_program name)
+    windows_gui_program(${name} ${BRACKENHOLM_SERVICE_SOURCES} ${ARGN})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/service)
+    target_link_libraries(${name} PRIVATE clock_reader)
 endfunction()
 
 brackenholm_program(brackenholm ${PROJECT_SOURCE_DIR}/clock/cpu_instructions.cpp)
