@@ -40,7 +40,7 @@ static PROCESS_INFORMATION Start(const char* path, const char* tail) {
         Fail("the program could not be started");
     }
     Started[StartedCount++] = process.hProcess;
-    // A 32-bit PE must run as a WoW64 process, not be stood in for by anything else.
+    // Each program runs with its PE's width: a 32-bit one as a WoW64 process.
     DWORD type = 0;
     BOOL wow64 = FALSE;
     GetBinaryTypeA(path, &type);
