@@ -1,5 +1,6 @@
 # README.TXT for the user's Windows, from README.md up to its build section: plain ASCII as
-# Notepad shows it, CRLF line ends, at most 78 columns; markup dropped, headings underlined.
+# Notepad shows it, CRLF line ends, at most 78 columns; markup dropped, headings underlined,
+# the title followed by the version.
 # Usage: LC_ALL=C awk -v version=1.0.0 -f readme_txt.awk README.md > README.TXT
 /^## Build/ { done = 1 }
 done { next }
@@ -8,6 +9,7 @@ done { next }
     gsub(/-VERSION-/, "-" version "-")
     heading = /^#+ /
     rule = /^# / ? "=" : "-"
+    if (/^# /) $0 = $0 " " version
     sub(/^#+ /, "")
     if (length($0) > 78 || /[^ -~]/) {
         printf "README.md:%d: over 78 columns or not plain ASCII\n", NR > "/dev/stderr"
