@@ -74,8 +74,8 @@ estimate=$masked_ports
     echo "| resident memory: at start, after the busy run, growth | $rss_start kB, $rss_end kB, $(column busy.txt 5 | median) kB | bare window program: $bare_start kB, $bare_end kB, $(column busy.txt 8 | median) kB | $(ratio "$rss_end" "$bare_end") |"
     echo "| interrupts masked per snapshot (QEMU): instructions, port accesses, at 1 µs a port access | $masked_instructions, $masked_ports, $estimate µs | the chip's guarantee after the update flag reads clear: 244 µs | $(ratio "$estimate" 244) |"
     echo
-    echo "The busy figures are the simulated-chip test build's, whose chip reads its mode from the"
-    echo "environment at every register access; the shipped program's tick is cheaper still."
+    echo "The busy figures are the simulated-chip test build's (Wine refuses the real ports), whose"
+    echo "chip reads its mode from the environment at every register access."
     echo "The idle ratio is n/a when the floor itself used no CPU at all."
 } >"$work/../bench.md"
 cat "$work/../bench.md"
