@@ -50,15 +50,12 @@ masked_instructions=${1:-?} masked_ports=${2:-?}
 # Under Wine: one prefix for the waiting program, one for the busy test build, since both hold
 # the single-instance name; the bare window program runs beside each.
 xvfb-run -a sh "$root/tests/bench/measure_wine.sh" "$root" "$work" "$ROUNDS" "$SECONDS_MEASURED"
-median() { sort -n | awk '{ v[NR] = $1 } END { m = v[int((NR + 1) / 2)]; printf "%s (%s to %s)", m, v[1], v[NR] }'; }
-column() { awk -v c="$2" '{ print $c }' "$work/$1"; }
-field() { column "$1" "$2" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-idle_pe=$(field idle.txt 1) idle_bare=$(field idle.txt 2)
-ticks_per_second=$(field busy.txt 1) cpu_per_tick=$(field busy.txt 2)
-rss_start=$(field busy.txt 3) rss_end=$(field busy.txt 4) growth=$(field busy.txt 5)
-bare_start=$(field busy.txt 6) bare_end=$(field busy.txt 7) bare_growth=$(field busy.txt 8)
-estimate=$masked_ports
+# A column of the rounds' figures: its median, then (lowest to highest).
+spread() {
+    awk -v c="$2" '{ print $c }' "$work/$1" | sort -n |
+        awk '{ v[NR] = $1 } END { printf "%s (%s to %s)", v[int((NR + 1) / 2)], v[1], v[NR] }'
+}
+median() { spread "$@" | cut -d' ' -f1; }
 
 {
     echo "# Brackenholm benchmark, $(date -u +%Y-%m-%d) on $(nproc) cores"
@@ -68,11 +65,11 @@ estimate=$masked_ports
     echo "| Figure | Brackenholm | Beside | Ratio |"
     echo "|---|---|---|---|"
     echo "| size of the win32 PE: bytes, DLLs, imported functions | $size_pe B, $dlls_pe, $functions_pe | bare window program: $size_bare B, $dlls_bare, $functions_bare | $(ratio "$size_pe" "$size_bare") |"
-    echo "| CPU while waiting, tail 1, $SECONDS_MEASURED s (win64, Wine) | $(column idle.txt 1 | median) ms | bare window program: $(column idle.txt 2 | median) ms | $(ratio "$idle_pe" "$idle_bare") |"
-    echo "| ticks per second, tail 0 (simulated-chip build) | $(column busy.txt 1 | median) | Wine's 10 ms timer floor: 100 | $(ratio "$ticks_per_second" 100) |"
-    echo "| CPU per tick, tail 0 | $(column busy.txt 2 | median) µs | the 10 ms between ticks: 10000 µs | $(ratio "$cpu_per_tick" 10000) |"
-    echo "| resident memory: at start, after the busy run, growth | $rss_start kB, $rss_end kB, $(column busy.txt 5 | median) kB | bare window program: $bare_start kB, $bare_end kB, $(column busy.txt 8 | median) kB | $(ratio "$rss_end" "$bare_end") |"
-    echo "| interrupts masked per snapshot (QEMU): instructions, port accesses, at 1 µs a port access | $masked_instructions, $masked_ports, $estimate µs | the chip's guarantee after the update flag reads clear: 244 µs | $(ratio "$estimate" 244) |"
+    echo "| CPU while waiting, tail 1, $SECONDS_MEASURED s (win64, Wine) | $(spread idle.txt 1) ms | bare window program: $(spread idle.txt 2) ms | $(ratio "$(median idle.txt 1)" "$(median idle.txt 2)") |"
+    echo "| ticks per second, tail 0 (simulated-chip build) | $(spread busy.txt 1) | Wine's 10 ms timer floor: 100 | $(ratio "$(median busy.txt 1)" 100) |"
+    echo "| CPU per tick, tail 0 | $(spread busy.txt 2) µs | the 10 ms between ticks: 10000 µs | $(ratio "$(median busy.txt 2)" 10000) |"
+    echo "| resident memory: at start, after the busy run, growth | $(median busy.txt 3) kB, $(median busy.txt 4) kB, $(spread busy.txt 5) kB | bare window program: $(median busy.txt 6) kB, $(median busy.txt 7) kB, $(spread busy.txt 8) kB | $(ratio "$(median busy.txt 4)" "$(median busy.txt 7)") |"
+    echo "| interrupts masked per snapshot (QEMU): instructions, port accesses, at 1 µs a port access | $masked_instructions, $masked_ports, $masked_ports µs | the chip's guarantee after the update flag reads clear: 244 µs | $(ratio "$masked_ports" 244) |"
     echo
     echo "The busy figures are the simulated-chip test build's (Wine refuses the real ports), whose"
     echo "chip reads its mode from the environment at every register access."
