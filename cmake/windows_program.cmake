@@ -22,7 +22,8 @@ function(windows_gui_program name)
         -Wl,--subsystem,windows:4.0
         -Wl,--major-os-version,4 -Wl,--minor-os-version,0
         -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
-        -Wl,--no-insert-timestamp)
+        -Wl,--no-insert-timestamp
+        -Wl,-Map=$<TARGET_FILE:${name}>.map)
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
         target_link_options(${name} PRIVATE -Wl,--disable-high-entropy-va)
     endif()
