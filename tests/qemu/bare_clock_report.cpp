@@ -1,6 +1,8 @@
 // Reads the emulated PC's clock chip with the program's own reader and reports on the debug
-// console: each reading that differs from the one before, then the count of snapshots and of
-// those that timed out. The multiboot command line "readings=N" says how many readings to report.
+// console: the interrupt flag that each reader call leaves, each reading that differs from the
+// one before, then the count of snapshots and of those that timed out. The multiboot command
+// line "readings=N" says how many readings to report.
+#include "clock_port_access.h"
 #include "clock_snapshot.h"
 #include "cpu_instructions.h"
 
@@ -55,6 +57,49 @@ static bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
            a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
 }
 
+// The flag as the processor holds it, set and read with the image's own instructions, so that a
+// reader instruction which does nothing cannot hide.
+static void SetInterruptFlag(bool enabled) {
+    if (enabled) {
+        asm volatile("sti" : : : "memory");
+    } else {
+        asm volatile("cli" : : : "memory");
+    }
+}
+
+static bool InterruptFlag() {
+    uint32_t flags;
+    asm volatile("pushfl\n\tpopl %0" : "=r"(flags) : : "memory");
+    return (flags & FLAGS_IF) != 0;
+}
+
+static void ReportInterruptFlag() {
+    const struct {
+        const char* name;
+        bool enabledBefore;
+        void (*call)();
+    } calls[] = {
+        {"ReadCmosRegister", true, [] { ReadCmosRegister(RTC_SECONDS); }},
+        {"ReadCmosRegister", false, [] { ReadCmosRegister(RTC_SECONDS); }},
+        {"WaitForClockUpdate", true, [] { WaitForClockUpdate(); }},
+        {"ReadClockTime", false,
+         [] {
+             SYSTEMTIME time;
+             ReadClockTime(&time);
+         }},
+    };
+    Print("interrupt flag:");
+    for (const auto& call : calls) {
+        SetInterruptFlag(call.enabledBefore);
+        call.call();
+        Print(" ");
+        Print(call.name);
+        Print(call.enabledBefore ? " on->" : " off->");
+        Print(InterruptFlag() ? "on" : "off");
+    }
+    Print("\n");
+}
+
 static unsigned ReadingsWanted(const uint32_t* multibootInfo) {
     if ((multibootInfo[0] & MULTIBOOT_INFO_CMDLINE) == 0) {
         return 1;
@@ -79,8 +124,11 @@ static unsigned ReadingsWanted(const uint32_t* multibootInfo) {
 
 extern "C" void BareMain(const uint32_t* multibootInfo) {
     // No interrupt table here: silence both interrupt controllers before the reader unmasks.
+    // Nothing else can interrupt: the I/O APIC's entries stay masked as at reset, and the local
+    // APIC's timer is never started.
     WritePortByte(PORT_PIC1_DATA, 0xFF);
     WritePortByte(PORT_PIC2_DATA, 0xFF);
+    ReportInterruptFlag();
 
     unsigned wanted = ReadingsWanted(multibootInfo);
     unsigned reported = 0;
