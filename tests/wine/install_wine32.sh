@@ -1,14 +1,15 @@
 #!/bin/sh
 # Lets this machine's 64-bit Wine start 32-bit PEs, as old-style WoW64 does: Debian's i386 Wine
 # loader runs under a user-mode qemu-i386 (this kernel runs no 32-bit Linux programs), built
-# once from Debian's qemu source with qemu-i386-for-wine.patch and registered with binfmt_misc
-# for i386 programs. The emulator is kept in $BRACKENHOLM_RIG, outside the clone.
+# once from Debian's qemu source with the two patches beside this script and registered with
+# binfmt_misc for i386 programs. The emulator is kept in $BRACKENHOLM_RIG, outside the clone.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../cmake/install_missing.sh"
 rig=${BRACKENHOLM_RIG:-/var/cache/brackenholm}
-patch=$here/qemu-i386-for-wine.patch
-qemu=$rig/qemu-i386-$(sha256sum "$patch" | cut -c1-12)
+patches="$here/qemu-i386-for-wine.patch $here/qemu-i386-port-io.patch"
+# shellcheck disable=SC2086
+qemu=$rig/qemu-i386-$(cat $patches | sha256sum | cut -c1-12)
 
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 install_missing wine32:i386
@@ -29,7 +30,9 @@ build_qemu() {
     apt-get "$@" update
     (cd "$work" && apt-get "$@" source --download-only qemu)
     dpkg-source -x "$work"/qemu_*.dsc "$work/src" >/dev/null
-    patch -d "$work/src" -p1 <"$patch"
+    for patch in $patches; do
+        patch -d "$work/src" -p1 <"$patch" >/dev/null
+    done
     mkdir "$work/build"
     (cd "$work/build" && ../src/configure --target-list=i386-linux-user --disable-system \
         --disable-tools --disable-docs --disable-werror --without-default-features >/dev/null &&
