@@ -2,6 +2,7 @@
 // BRACKENHOLM_TEST_CHIP chooses what it holds:
 //   "now"            the current local time, in whole seconds (the default);
 //   "stuck"          an update that never ends;
+//   "fault"          an access violation at the first read, as a wild pointer would raise;
 //   "YYYYMMDDhhmmss" that time, always.
 // BRACKENHOLM_TICK_FILE, when set, names a file whose first four bytes count the snapshots that
 // read the whole clock (one a tick, but for a rare retry), for the benchmark.
@@ -15,7 +16,9 @@
 #include <windows.h>
 
 constexpr WORD UPDATE_WARNING_MS = 10;
-constexpr uint8_t STATUS_A_IDLE = 0x26; // 32.768 kHz time base, 1024 Hz rate
+// Windows maps nothing in the first 64 KiB; volatile, so that the compiler does not see it.
+static volatile uint8_t* volatile Unmapped = reinterpret_cast<volatile uint8_t*>(uintptr_t{16});
+constexpr uint8_t STATUS_A_IDLE = 0x26;    // 32.768 kHz time base, 1024 Hz rate
 
 static uint8_t Selected;
 static bool InterruptsEnabled = true;
@@ -70,6 +73,9 @@ static uint8_t ChipRegister(uint8_t reg) {
     DWORD length = GetEnvironmentVariableA("BRACKENHOLM_TEST_CHIP", mode, sizeof mode);
     SYSTEMTIME time{};
     bool idle = false;
+    if (length == 5 && lstrcmpA(mode, "fault") == 0) {
+        return *Unmapped;
+    }
     if (length == 14) {
         time = SYSTEMTIME{
             Number(mode, 4),      Number(mode + 4, 2),  5, Number(mode + 6, 2), Number(mode + 8, 2),

@@ -1,11 +1,17 @@
 // Drives the real program from outside, as a user's system would: starts it, finds its window
-// and its boxes, presses OK, sends close requests, and checks its exit code.
+// and its boxes, presses OK, sends close requests, and checks its exit code. The chip-* scenarios
+// also set QEMU's clock chip, which the 32-bit program's own port instructions reach, and read
+// what the program passed to SetLocalTime from Wine's log.
 // Usage: wine_driver SCENARIO PROGRAM.EXE   (exit code 0 when the scenario holds)
+#include <winsock2.h>
 #include <windows.h>
 
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <iterator>
 
 static const char PROGRAM_NAME[] = "Brackenholm";
 static const DWORD STEP_MS = 50;
@@ -27,6 +33,80 @@ static void Expect(bool holds, const char* what) {
         Fail(what);
     }
     printf("ok: %s\n", what);
+}
+
+// A Unix path as Wine shows it: on drive Z, with backslashes.
+static void WindowsPath(const char* path, char* out, size_t size) {
+    snprintf(out, size, "%s%s", path[0] == '/' ? "Z:" : "", path);
+    for (char* c = out; *c; ++c) {
+        *c = *c == '/' ? '\\' : *c;
+    }
+}
+
+static ULONGLONG NowMs() {
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    return (ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime) / 10000;
+}
+
+static const char* TimeText(ULONGLONG utcMs) {
+    static char text[32];
+    ULONGLONG ticks = utcMs * 10000;
+    FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    FILETIME local;
+    SYSTEMTIME time{};
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &time);
+    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", time.wYear, time.wMonth,
+             time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+    return text;
+}
+
+// What the program asked of SetLocalTime. Wine refuses any change of its clock over half a second
+// and logs "err:sync:NtSetSystemTime not allowed: difference N ms" on stderr, which
+// BRACKENHOLM_WINE_LOG names: N is the new time less the time of the call, as a 32-bit int.
+// The call came at most a step before the line is read, so the new time is N plus the time of
+// reading, less that lag; N is unwrapped around the reading a scenario expects.
+static FILE* WineLog;
+static ULONGLONG ExpectedReading; // UTC, in ms since 1601
+static void (*OnReading)(ULONGLONG readingPlusLag);
+static unsigned Readings;
+
+static void FollowSetLocalTime(ULONGLONG expected, void (*onReading)(ULONGLONG)) {
+    char path[MAX_PATH];
+    const char* log = getenv("BRACKENHOLM_WINE_LOG");
+    WindowsPath(log ? log : "", path, sizeof path);
+    WineLog = fopen(path, "r");
+    Expect(WineLog != nullptr && fseek(WineLog, 0, SEEK_END) == 0, "Wine's log can be read");
+    ExpectedReading = expected;
+    OnReading = onReading;
+}
+
+static void ReadWineLog() {
+    static const char REFUSAL[] = "NtSetSystemTime not allowed: difference ";
+    char line[256];
+    for (long start = ftell(WineLog); fgets(line, sizeof line, WineLog); start = ftell(WineLog)) {
+        if (strchr(line, '\n') == nullptr) {
+            fseek(WineLog, start, SEEK_SET); // the rest of the line is still being written
+            break;
+        }
+        ULONGLONG now = NowMs();
+        if (const char* at = strstr(line, REFUSAL)) {
+            uint32_t difference = static_cast<uint32_t>(atol(at + sizeof REFUSAL - 1));
+            uint32_t wrapped = difference + static_cast<uint32_t>(now - ExpectedReading);
+            ++Readings;
+            OnReading(ExpectedReading + static_cast<int32_t>(wrapped));
+        }
+    }
+    clearerr(WineLog);
+}
+
+// One step of every wait; meanwhile the readings that the program logged are checked.
+static void Step() {
+    Sleep(STEP_MS);
+    if (WineLog != nullptr) {
+        ReadWineLog();
+    }
 }
 
 static PROCESS_INFORMATION Start(const char* path, const char* tail) {
@@ -122,7 +202,7 @@ static HWND BoxWithin(const PROCESS_INFORMATION& process, const char* text, DWOR
         if (HWND box = Find(process, "#32770", text).found) {
             return box;
         }
-        Sleep(STEP_MS);
+        Step();
     }
     return nullptr;
 }
@@ -132,7 +212,7 @@ static HWND WindowWithin(const PROCESS_INFORMATION& process, DWORD ms) {
         if (HWND window = ProgramWindow(process)) {
             return window;
         }
-        Sleep(STEP_MS);
+        Step();
     }
     Fail("the program's window did not appear");
 }
@@ -143,7 +223,7 @@ static int MostBoxesOver(const PROCESS_INFORMATION& process, const char* text, D
     for (DWORD waited = 0; waited <= ms; waited += STEP_MS) {
         int open = Find(process, "#32770", text).count;
         most = open > most ? open : most;
-        Sleep(STEP_MS);
+        Step();
     }
     return most;
 }
@@ -163,6 +243,25 @@ static void CloseProgram(const PROCESS_INFORMATION& process, DWORD expectedCode)
 static const char REFUSED[] = "ReadClockTime(): access to the clock chip was refused";
 static const char SET_TIME_FAILED[] = "SetLocalTime Error!!!";
 
+// The program's module handle: its image base, where a PE without relocations always loads.
+static ULONGLONG ImageBase(const char* path) {
+    alignas(8) unsigned char headers[1024] = {};
+    FILE* file = fopen(path, "rb");
+    if (file == nullptr || fread(headers, 1, sizeof headers, file) != sizeof headers) {
+        Fail("the program's headers could not be read");
+    }
+    fclose(file);
+    LONG at = reinterpret_cast<const IMAGE_DOS_HEADER*>(headers)->e_lfanew;
+    if (at < 0 || at > LONG{sizeof headers - sizeof(IMAGE_NT_HEADERS64)}) {
+        Fail("the program's headers are not a PE's");
+    }
+    const auto* pe32 = reinterpret_cast<const IMAGE_NT_HEADERS32*>(headers + at);
+    const auto* pe64 = reinterpret_cast<const IMAGE_NT_HEADERS64*>(headers + at);
+    return pe32->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC
+               ? pe64->OptionalHeader.ImageBase
+               : pe32->OptionalHeader.ImageBase;
+}
+
 static void HiddenWindow() {
     PROCESS_INFORMATION program = Start(ProgramPath, "");
     HWND window = WindowWithin(program, 10000);
@@ -171,6 +270,10 @@ static void HiddenWindow() {
     Expect(strcmp(title, PROGRAM_NAME) == 0, "the window is titled Brackenholm");
     Expect(GetParent(window) == nullptr && GetWindow(window, GW_OWNER) == nullptr,
            "the window is top-level");
+    ULONGLONG module = ImageBase(ProgramPath);
+    Expect(static_cast<ULONGLONG>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) == module &&
+               static_cast<ULONGLONG>(GetClassLongPtrA(window, GCLP_HMODULE)) == module,
+           "the window and its class belong to the program's own module");
     bool everVisible = false;
     for (int i = 0; i < 20; ++i, Sleep(STEP_MS)) {
         everVisible = everVisible || IsWindowVisible(window);
@@ -219,7 +322,7 @@ static void QuotedPath() {
     RemoveDirectoryA(folder);
 }
 
-static void ChipAgrees() {
+static void SimulatedAgrees() {
     SetEnvironmentVariableA("BRACKENHOLM_TEST_CHIP", "now");
     PROCESS_INFORMATION program = Start(ProgramPath, "0");
     WindowWithin(program, 10000);
@@ -228,19 +331,31 @@ static void ChipAgrees() {
     CloseProgram(program, 0);
 }
 
-static void ChipRefusedTime() {
+// Every refused tick may open the box, but only one is ever open; after OK the next refused
+// tick opens it again.
+static void RefusedTimeBoxes(const PROCESS_INFORMATION& program) {
+    for (const char* when : {"a refused time shows", "after OK a later refused tick shows"}) {
+        HWND box = BoxWithin(program, SET_TIME_FAILED, 10000);
+        char what[96];
+        snprintf(what, sizeof what, "%s SetLocalTime Error!!!", when);
+        Expect(box != nullptr, what);
+        Expect(MostBoxesOver(program, SET_TIME_FAILED, 2000) == 1, "never two boxes over 2 s");
+        PressOk(box);
+        for (DWORD waited = 0; IsWindow(box) && waited < 5000; waited += STEP_MS) {
+            Step();
+        }
+        Expect(!IsWindow(box) && StillRuns(program), "OK closes the box and the program runs on");
+    }
+}
+
+static void SimulatedRefusedTime() {
     SetEnvironmentVariableA("BRACKENHOLM_TEST_CHIP", "19991231233059");
     PROCESS_INFORMATION program = Start(ProgramPath, "0");
-    HWND box = BoxWithin(program, SET_TIME_FAILED, 10000);
-    Expect(box != nullptr, "a refused time shows SetLocalTime Error!!!");
-    Expect(MostBoxesOver(program, SET_TIME_FAILED, 3000) == 1, "never more than one box over 3 s");
-    PressOk(box);
-    Sleep(500);
-    Expect(StillRuns(program), "after OK the program runs on");
+    RefusedTimeBoxes(program);
     CloseProgram(program, 0);
 }
 
-static void ChipStuck() {
+static void SimulatedStuck() {
     SetEnvironmentVariableA("BRACKENHOLM_TEST_CHIP", "stuck");
     PROCESS_INFORMATION program = Start(ProgramPath, "0");
     WindowWithin(program, 10000);
@@ -248,6 +363,209 @@ static void ChipStuck() {
                Find(program, "#32770", REFUSED).count == 0,
            "a chip that never ends its update brings no box");
     Expect(StillRuns(program), "the program runs on");
+    CloseProgram(program, 0);
+}
+
+// Only a refused port instruction is caught: any other fault ends the process as it would with
+// no handler, with the fault's code (the prefix runs no crash debugger).
+static void SimulatedFault() {
+    SetEnvironmentVariableA("BRACKENHOLM_TEST_CHIP", "fault");
+    PROCESS_INFORMATION program = Start(ProgramPath, "0");
+    Expect(ExitCodeWithin(program, 10000) == EXCEPTION_ACCESS_VIOLATION,
+           "an access violation in a read ends the program with its code");
+}
+
+// QEMU's clock chip, reached through its qtest server at QEMU_IOPORTS_QTEST (127.0.0.1:PORT),
+// where the 32-bit processes of the session send their port instructions. The driver sets its
+// registers and leaves before the program takes the server's one connection.
+struct ChipWrite {
+    uint8_t reg;
+    uint8_t value;
+};
+
+constexpr uint8_t STATUS_B_SET = 0x82;     // the clock stands still: 24-hour BCD, set mode
+constexpr uint8_t STATUS_B_RUNNING = 0x02; // 24-hour BCD
+constexpr ChipWrite STILL_AT_1987_06_15_13_42_51[] = {
+    {0x0B, STATUS_B_SET}, {0x00, 0x51}, {0x02, 0x42}, {0x04, 0x13}, {0x06, 0x02},
+    {0x07, 0x15},         {0x08, 0x06}, {0x09, 0x87}, {0x32, 0x19}};
+constexpr SYSTEMTIME TIME_1987_06_15_13_42_51 = {1987, 6, 1, 15, 13, 42, 51, 0};
+
+static void SetChip(const ChipWrite* writes, size_t count) {
+    const char* chip = getenv("QEMU_IOPORTS_QTEST");
+    const char* colon = chip ? strchr(chip, ':') : nullptr;
+    WSADATA winsock;
+    WSAStartup(MAKEWORD(2, 2), &winsock);
+    SOCKET server = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(colon ? atoi(colon + 1) : 0));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    Expect(connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0,
+           "the driver reaches the clock chip");
+    char commands[1024];
+    int length = 0;
+    for (size_t i = 0; i < count; ++i) {
+        length += snprintf(commands + length, sizeof commands - length,
+                           "outb 0x70 0x%x\noutb 0x71 0x%x\n", writes[i].reg, writes[i].value);
+    }
+    send(server, commands, length, 0);
+    // Each command is answered with a line "OK".
+    char replies[1024] = "";
+    int got = 0;
+    int answered = 0;
+    while (answered < 2 * static_cast<int>(count) && got < int{sizeof replies} - 1) {
+        int n = recv(server, replies + got, sizeof replies - 1 - got, 0);
+        if (n <= 0) {
+            break;
+        }
+        for (int i = got; i < got + n; ++i) {
+            answered += replies[i] == '\n';
+        }
+        got += n;
+    }
+    closesocket(server);
+    Expect(answered == 2 * static_cast<int>(count) && strstr(replies, "FAIL") == nullptr,
+           "the chip takes every register written to it");
+}
+
+static ULONGLONG UtcMs(const SYSTEMTIME& local) {
+    FILETIME localTime;
+    FILETIME utc;
+    SystemTimeToFileTime(&local, &localTime);
+    LocalFileTimeToFileTime(&localTime, &utc);
+    return (ULONGLONG{utc.dwHighDateTime} << 32 | utc.dwLowDateTime) / 10000;
+}
+
+// The reading is the chip's whole second when the lag of its log line is under a second.
+static void ExpectStillChip(ULONGLONG readingPlusLag) {
+    if (readingPlusLag < ExpectedReading || readingPlusLag >= ExpectedReading + 1000) {
+        char what[128];
+        snprintf(what, sizeof what, "reading %u was %s (with the log's lag), not the chip's time",
+                 Readings, TimeText(readingPlusLag));
+        Fail(what);
+    }
+}
+
+static void ChipDate() {
+    SetChip(STILL_AT_1987_06_15_13_42_51, std::size(STILL_AT_1987_06_15_13_42_51));
+    FollowSetLocalTime(UtcMs(TIME_1987_06_15_13_42_51), ExpectStillChip);
+    PROCESS_INFORMATION program = Start(ProgramPath, "0");
+    RefusedTimeBoxes(program);
+    char what[96];
+    snprintf(what, sizeof what, "all %u readings passed to SetLocalTime were 1987-06-15 13:42:51",
+             Readings);
+    Expect(Readings >= 10, what);
+    CloseProgram(program, 0);
+}
+
+// The chip runs from 23:59:50 on 1999-12-31, so the program's first readings come before the turn
+// of 2000. A snapshot that mixed the two years would be a minute or more away from the chip.
+static ULONGLONG RunningSince;
+static ULONGLONG LastWholeReading;
+static bool ReadBeforeTurn;
+static bool ReadAfterTurn;
+
+static void ExpectRunningChip(ULONGLONG readingPlusLag) {
+    ULONGLONG reading = readingPlusLag - readingPlusLag % 1000;
+    ULONGLONG turn = ExpectedReading + 10000;
+    // The chip counts from the moment it was set running, its first second turning within one;
+    // the log's lag adds up to another.
+    LONGLONG fromChip = static_cast<LONGLONG>(reading - ExpectedReading) -
+                        static_cast<LONGLONG>(NowMs() - RunningSince);
+    if (reading < LastWholeReading || fromChip < -2500 || fromChip > 1500) {
+        char what[128];
+        snprintf(what, sizeof what, "reading %u was %s, %lld ms from the running chip", Readings,
+                 TimeText(reading), fromChip);
+        Fail(what);
+    }
+    LastWholeReading = reading;
+    ReadBeforeTurn = ReadBeforeTurn || reading < turn;
+    ReadAfterTurn = ReadAfterTurn || reading >= turn;
+}
+
+static void ChipRollover() {
+    const ChipWrite runningFrom1999[] = {
+        {0x0B, STATUS_B_SET}, {0x00, 0x50}, {0x02, 0x59}, {0x04, 0x23}, {0x06, 0x06},
+        {0x07, 0x31},         {0x08, 0x12}, {0x09, 0x99}, {0x32, 0x19}, {0x0B, STATUS_B_RUNNING}};
+    SetChip(runningFrom1999, std::size(runningFrom1999));
+    RunningSince = NowMs();
+    FollowSetLocalTime(UtcMs(SYSTEMTIME{1999, 12, 5, 31, 23, 59, 50, 0}), ExpectRunningChip);
+    PROCESS_INFORMATION program = Start(ProgramPath, "0");
+    for (DWORD waited = 0; !ReadAfterTurn && waited < 25000; waited += STEP_MS) {
+        Step();
+    }
+    char what[96];
+    snprintf(what, sizeof what, "%u readings follow the chip from 1999 into 2000, none mixing them",
+             Readings);
+    Expect(ReadBeforeTurn && ReadAfterTurn, what);
+    CloseProgram(program, 0);
+}
+
+// One snapshot's port traffic, as QEMU's qtest log (BRACKENHOLM_CHIP_LOG) records it: the select
+// byte with the NMI bit, its copy to port 0x4F, the data read, register D selected again with
+// its copy, and the dummy read; status A, then the time registers, then the seconds again.
+static void ChipTraffic() {
+    SetChip(STILL_AT_1987_06_15_13_42_51, std::size(STILL_AT_1987_06_15_13_42_51));
+    PROCESS_INFORMATION program = Start(ProgramPath, "0");
+    const uint8_t order[] = {0x0A, 0x00, 0x02, 0x04, 0x07, 0x06, 0x08, 0x09, 0x32, 0x00};
+    const char* const access[] = {"outb 0x70 0x%x", "outb 0x4f 0x%x", "inb 0x71",
+                                  "outb 0x70 0xd",  "outb 0x4f 0xd",  "inb 0x71"};
+    char expected[std::size(order) * std::size(access)][24];
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        snprintf(expected[i], sizeof expected[i], access[i % std::size(access)],
+                 order[i / std::size(access)] | 0x80);
+    }
+    // The program's accesses follow the second connection; QEMU writes its log in blocks.
+    char path[MAX_PATH];
+    const char* log = getenv("BRACKENHOLM_CHIP_LOG");
+    WindowsPath(log ? log : "", path, sizeof path);
+    char seen[std::size(expected)][24] = {};
+    size_t count = 0;
+    for (DWORD waited = 0; count < std::size(expected) && waited < 20000; waited += STEP_MS) {
+        Step();
+        FILE* file = fopen(path, "r");
+        char line[128];
+        int connections = 0;
+        count = 0;
+        while (file && count < std::size(expected) && fgets(line, sizeof line, file)) {
+            connections += strstr(line, "] OPENED") != nullptr;
+            const char* words = strchr(line, ']');
+            if (connections == 2 && strncmp(line, "[R +", 4) == 0 && words) {
+                snprintf(seen[count++], sizeof seen[0], "%.*s",
+                         static_cast<int>(strcspn(words + 2, "\n")), words + 2);
+            }
+        }
+        if (file) {
+            fclose(file);
+        }
+    }
+    Expect(count == std::size(expected), "QEMU logged the program's first snapshot");
+    size_t same = 0;
+    while (same < count && strcmp(seen[same], expected[same]) == 0) {
+        ++same;
+    }
+    char what[128] = "the snapshot makes exactly the 60 accesses of the chip's protocol";
+    if (same < count) {
+        snprintf(what, sizeof what, "access %zu of the snapshot is \"%s\", not \"%s\"", same + 1,
+                 seen[same], expected[same]);
+    }
+    Expect(same == count, what);
+    CloseProgram(program, 0);
+}
+
+static void CountReading(ULONGLONG) {}
+
+// No such date: month 13, hour 81, with the clock standing still. The decoded record goes to
+// SetLocalTime, which refuses it as impossible before it ever tries to set the clock.
+static void ChipInvalid() {
+    const ChipWrite impossible[] = {{0x0B, STATUS_B_SET}, {0x08, 0x13}, {0x04, 0x81}};
+    SetChip(impossible, std::size(impossible));
+    FollowSetLocalTime(0, CountReading);
+    PROCESS_INFORMATION program = Start(ProgramPath, "0");
+    Expect(BoxWithin(program, SET_TIME_FAILED, 10000) != nullptr,
+           "the impossible date shows SetLocalTime Error!!!");
+    Expect(MostBoxesOver(program, SET_TIME_FAILED, 2000) == 1, "never two boxes over 2 s");
+    Expect(Readings == 0, "SetLocalTime refused the record as impossible, not as far from now");
     CloseProgram(program, 0);
 }
 
@@ -312,12 +630,7 @@ int main(int argc, char** argv) {
         printf("usage: wine_driver SCENARIO PROGRAM.EXE\n");
         return 2;
     }
-    // Accept a Unix path: Wine shows the root file system as drive Z.
-    const char* path = argv[2];
-    snprintf(ProgramPath, sizeof ProgramPath, "%s%s", path[0] == '/' ? "Z:" : "", path);
-    for (char* c = ProgramPath; *c; ++c) {
-        *c = *c == '/' ? '\\' : *c;
-    }
+    WindowsPath(argv[2], ProgramPath, sizeof ProgramPath);
     static const struct {
         const char* name;
         void (*run)();
@@ -326,10 +639,15 @@ int main(int argc, char** argv) {
         {"second-start", SecondStart},
         {"refused-ports", [] { RefusedPorts(ProgramPath); }},
         {"quoted-path", QuotedPath},
-        {"chip-agrees", ChipAgrees},
-        {"chip-refused-time", ChipRefusedTime},
-        {"chip-stuck", ChipStuck},
         {"version-resource", VersionResource},
+        {"simulated-agrees", SimulatedAgrees},
+        {"simulated-refused-time", SimulatedRefusedTime},
+        {"simulated-stuck", SimulatedStuck},
+        {"simulated-fault", SimulatedFault},
+        {"chip-date", ChipDate},
+        {"chip-rollover", ChipRollover},
+        {"chip-traffic", ChipTraffic},
+        {"chip-invalid", ChipInvalid},
     };
     for (const auto& scenario : scenarios) {
         if (strcmp(argv[1], scenario.name) == 0) {
