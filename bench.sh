@@ -8,6 +8,7 @@ cd "$(dirname "$0")"
 . cmake/install_missing.sh
 install_missing cmake make g++ g++-multilib git g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
     mtools xorriso wine64 xvfb xauth qemu-system-x86 gdb
+tests/wine/install_wine32.sh
 for preset in win32 win64 bare; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$(nproc)" >/dev/null
@@ -47,6 +48,19 @@ kill "$qemu" 2>/dev/null || true
 wait "$qemu" 2>/dev/null || true
 masked_instructions=${1:-?} masked_ports=${2:-?}
 
+# The same count on the shipped PE: its port accesses in QEMU's qtest log, over the run of the
+# chip-rollover scenario (about 12 s of ticks at the tail 0, the chip running from 1999 into 2000).
+# Each snapshot reads the century once.
+chip_prefix=$work/chip-prefix
+xvfb-run -a sh -c "tests/wine/wine_session.sh '$chip_prefix' start &&
+    BRACKENHOLM_CHIP_DIR='$work/chip' tests/wine/wine_session.sh '$chip_prefix' run-on-chip \
+        build/win64/tests/wine/wine_driver.exe chip-rollover build/win32/brackenholm.exe >/dev/null;
+    tests/wine/wine_session.sh '$chip_prefix' stop"
+set -- $(awk '/\] OPENED/ { session++ } session == 2 && /^\[R / { accesses++ }
+    session == 2 && /^\[R .* outb 0x70 0xb2$/ { snapshots++ }
+    END { if (snapshots) printf "%.1f %d\n", accesses / snapshots, snapshots }' "$work/chip/qtest.log")
+pe_ports=${1:-?} pe_snapshots=${2:-0}
+
 # Under Wine: one prefix for the waiting program, one for the busy test build, since both hold
 # the single-instance name; the bare window program runs beside each.
 xvfb-run -a sh "$root/tests/bench/measure_wine.sh" "$root" "$work" "$ROUNDS" "$SECONDS_MEASURED"
@@ -70,6 +84,7 @@ median() { spread "$@" | cut -d' ' -f1; }
     echo "| CPU per tick, tail 0 | $(spread busy.txt 2) µs | the 10 ms between ticks: 10000 µs | $(ratio "$(median busy.txt 2)" 10000) |"
     echo "| resident memory: at start, after the busy run, growth | $(median busy.txt 3) kB, $(median busy.txt 4) kB, $(spread busy.txt 5) kB | bare window program: $(median busy.txt 6) kB, $(median busy.txt 7) kB, $(spread busy.txt 8) kB | $(ratio "$(median busy.txt 4)" "$(median busy.txt 7)") |"
     echo "| interrupts masked per snapshot (QEMU): instructions, port accesses, at 1 µs a port access | $masked_instructions, $masked_ports, $masked_ports µs | the chip's guarantee after the update flag reads clear: 244 µs | $(ratio "$masked_ports" 244) |"
+    echo "| port accesses per snapshot of the shipped win32 PE, from QEMU's qtest log (mean of $pe_snapshots) | $pe_ports | the gdb count on the bare image: $masked_ports | $(ratio "$pe_ports" "$masked_ports") |"
     echo
     echo "The busy figures are the simulated-chip test build's (Wine refuses the real ports), whose"
     echo "chip reads its mode from the environment at every register access."
