@@ -46,6 +46,7 @@ run-on-chip)
     # BRACKENHOLM_CHIP_DIR, when set, keeps the logs there (for the benchmark).
     chip=${BRACKENHOLM_CHIP_DIR:-$(mktemp -d)}
     mkdir -p "$chip"
+    rm -f "$chip/qtest.log"
     trap 'kill "$qemu" 2>/dev/null; wait "$qemu" 2>/dev/null; [ -n "${BRACKENHOLM_CHIP_DIR:-}" ] || rm -rf "$chip"' EXIT
     trap 'exit 1' HUP INT TERM
     for try in 1 2 3 4 5; do
@@ -59,6 +60,7 @@ run-on-chip)
         [ -e "$chip/qtest.log" ] && break
         echo "port $port: $(cat "$chip/qemu.err")"
     done
+    [ -e "$chip/qtest.log" ] || { echo "FAILED: QEMU's clock chip did not start"; exit 1; }
     export QEMU_IOPORTS_QTEST=127.0.0.1:$port BRACKENHOLM_CHIP_LOG="$chip/qtest.log" \
         BRACKENHOLM_WINE_LOG="$chip/wine.log" WINEDEBUG=-all,err+sync
     run "$@" 2>"$chip/wine.log"
