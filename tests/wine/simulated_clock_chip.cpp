@@ -18,7 +18,7 @@
 constexpr WORD UPDATE_WARNING_MS = 10;
 // Windows maps nothing in the first 64 KiB; volatile, so that the compiler does not see it.
 static volatile uint8_t* volatile Unmapped = reinterpret_cast<volatile uint8_t*>(uintptr_t{16});
-constexpr uint8_t STATUS_A_IDLE = 0x26;    // 32.768 kHz time base, 1024 Hz rate
+constexpr uint8_t STATUS_A_IDLE = 0x26; // 32.768 kHz time base, 1024 Hz rate
 
 static uint8_t Selected;
 static bool InterruptsEnabled = true;
