@@ -76,7 +76,7 @@ static void FollowSetLocalTime(ULONGLONG expected, void (*onReading)(ULONGLONG))
     char path[MAX_PATH];
     const char* log = getenv("BRACKENHOLM_WINE_LOG");
     WindowsPath(log ? log : "", path, sizeof path);
-    WineLog = fopen(path, "r");
+    WineLog = fopen(path, "rb");
     Expect(WineLog != nullptr && fseek(WineLog, 0, SEEK_END) == 0, "Wine's log can be read");
     ExpectedReading = expected;
     OnReading = onReading;
@@ -523,7 +523,7 @@ static void ChipTraffic() {
     size_t count = 0;
     for (DWORD waited = 0; count < std::size(expected) && waited < 20000; waited += STEP_MS) {
         Step();
-        FILE* file = fopen(path, "r");
+        FILE* file = fopen(path, "rb");
         char line[128];
         int connections = 0;
         count = 0;
