@@ -43,10 +43,15 @@ static void WindowsPath(const char* path, char* out, size_t size) {
     }
 }
 
+// Times in ms since 1601, as a FILETIME counts them in 100 ns.
+static ULONGLONG Ms(const FILETIME& time) {
+    return (ULONGLONG{time.dwHighDateTime} << 32 | time.dwLowDateTime) / 10000;
+}
+
 static ULONGLONG NowMs() {
     FILETIME now;
     GetSystemTimePreciseAsFileTime(&now);
-    return (ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime) / 10000;
+    return Ms(now);
 }
 
 static const char* TimeText(ULONGLONG utcMs) {
@@ -68,8 +73,8 @@ static const char* TimeText(ULONGLONG utcMs) {
 // The call came at most a step before the line is read, so the new time is N plus the time of
 // reading, less that lag; N is unwrapped around the reading a scenario expects.
 static FILE* WineLog;
-static ULONGLONG ExpectedReading; // UTC, in ms since 1601
-static void (*OnReading)(ULONGLONG readingPlusLag);
+static ULONGLONG ExpectedReading;                   // UTC, in ms since 1601
+static void (*OnReading)(ULONGLONG readingPlusLag); // null: the readings are only counted
 static unsigned Readings;
 
 static void FollowSetLocalTime(ULONGLONG expected, void (*onReading)(ULONGLONG)) {
@@ -95,7 +100,9 @@ static void ReadWineLog() {
             uint32_t difference = static_cast<uint32_t>(atol(at + sizeof REFUSAL - 1));
             uint32_t wrapped = difference + static_cast<uint32_t>(now - ExpectedReading);
             ++Readings;
-            OnReading(ExpectedReading + static_cast<int32_t>(wrapped));
+            if (OnReading != nullptr) {
+                OnReading(ExpectedReading + static_cast<int32_t>(wrapped));
+            }
         }
     }
     clearerr(WineLog);
@@ -433,7 +440,7 @@ static ULONGLONG UtcMs(const SYSTEMTIME& local) {
     FILETIME utc;
     SystemTimeToFileTime(&local, &localTime);
     LocalFileTimeToFileTime(&localTime, &utc);
-    return (ULONGLONG{utc.dwHighDateTime} << 32 | utc.dwLowDateTime) / 10000;
+    return Ms(utc);
 }
 
 // The reading is the chip's whole second when the lag of its log line is under a second.
@@ -553,14 +560,12 @@ static void ChipTraffic() {
     CloseProgram(program, 0);
 }
 
-static void CountReading(ULONGLONG) {}
-
 // No such date: month 13, hour 81, with the clock standing still. The decoded record goes to
 // SetLocalTime, which refuses it as impossible before it ever tries to set the clock.
 static void ChipInvalid() {
     const ChipWrite impossible[] = {{0x0B, STATUS_B_SET}, {0x08, 0x13}, {0x04, 0x81}};
     SetChip(impossible, std::size(impossible));
-    FollowSetLocalTime(0, CountReading);
+    FollowSetLocalTime(0, nullptr);
     PROCESS_INFORMATION program = Start(ProgramPath, "0");
     Expect(BoxWithin(program, SET_TIME_FAILED, 10000) != nullptr,
            "the impossible date shows SetLocalTime Error!!!");
