@@ -156,11 +156,11 @@ constexpr ChipWrite STILL_AT_1987_06_15_13_42_51[] = {
 constexpr SYSTEMTIME TIME_1987_06_15_13_42_51 = {1987, 6, 1, 15, 13, 42, 51, 0};
 
 // The reading is the chip's whole second when the lag of its log line is under a second.
-static void ExpectStillChip(ULONGLONG readingPlusLag) {
-    if (readingPlusLag < ExpectedReading || readingPlusLag >= ExpectedReading + 1000) {
+static void ExpectStillChip(const LoggedReading& reading) {
+    if (reading.plusLag < ExpectedReading || reading.plusLag >= ExpectedReading + 1000) {
         char what[128];
         snprintf(what, sizeof what, "reading %u was %s (with the log's lag), not the chip's time",
-                 Readings, TimeText(readingPlusLag));
+                 Readings, TimeText(reading.plusLag));
         Fail(what);
     }
 }
@@ -184,8 +184,8 @@ static ULONGLONG LastWholeReading;
 static bool ReadBeforeTurn;
 static bool ReadAfterTurn;
 
-static void ExpectRunningChip(ULONGLONG readingPlusLag) {
-    ULONGLONG reading = readingPlusLag - readingPlusLag % 1000;
+static void ExpectRunningChip(const LoggedReading& logged) {
+    ULONGLONG reading = logged.plusLag - logged.plusLag % 1000;
     ULONGLONG turn = ExpectedReading + 10000;
     // The chip counts from the moment it was set running, its first second turning within one;
     // the log's lag adds up to another.

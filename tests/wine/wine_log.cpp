@@ -38,24 +38,42 @@ ULONGLONG UtcMs(const SYSTEMTIME& local) {
     return Ms(utc);
 }
 
-// What the program asked of SetLocalTime. Wine refuses any change of its clock over half a second
-// and logs "err:sync:NtSetSystemTime not allowed: difference N ms" on stderr, which
-// BRACKENHOLM_WINE_LOG names: N is the new time less the time of the call, as a 32-bit int.
-// The call came at most a step before the line is read, so the new time is N plus the time of
-// reading, less that lag; N is unwrapped around the reading a scenario expects.
+// What the program asked of SetLocalTime. Wine refuses any change of its clock of half a second
+// or more and logs "err:sync:NtSetSystemTime not allowed: difference N ms" on stderr, which
+// BRACKENHOLM_WINE_LOG names. N is (int)(diff / 10000), diff being the new time less Wine's time
+// of the call in 100 ns: cut toward zero to whole ms, then to 32 bits. So the true difference is
+// the one that N's 32 bits give nearest to the reading a scenario expects, and the new time,
+// whole ms, is at most the time the line is read plus that difference, plus the ms that the cut
+// took off a time ahead of the call. It is less by the log's lag, and that ms, at most.
 static FILE* WineLog;
-ULONGLONG ExpectedReading;                          // UTC, in ms since 1601
-static void (*OnReading)(ULONGLONG readingPlusLag); // null: the readings are only counted
+ULONGLONG ExpectedReading;
+static void (*OnReading)(const LoggedReading& reading); // null: the readings are only counted
 unsigned Readings;
 
-void FollowSetLocalTime(ULONGLONG expected, void (*onReading)(ULONGLONG)) {
+void FollowSetLocalTime(ULONGLONG expected, void (*onReading)(const LoggedReading&)) {
     char path[MAX_PATH];
     const char* log = getenv("BRACKENHOLM_WINE_LOG");
     WindowsPath(log ? log : "", path, sizeof path);
     WineLog = fopen(path, "rb");
     Expect(WineLog != nullptr && fseek(WineLog, 0, SEEK_END) == 0, "Wine's log can be read");
+    fflush(stderr);
     ExpectedReading = expected;
     OnReading = onReading;
+}
+
+// The next whole line, of which LINE keeps the start; false, with the log left where the line
+// starts, while its end is still being written.
+static bool NextLine(char (&line)[256]) {
+    long start = ftell(WineLog);
+    char rest[sizeof line];
+    for (char* chunk = line; fgets(chunk, sizeof line, WineLog) != nullptr; chunk = rest) {
+        if (strchr(chunk, '\n') != nullptr) {
+            return true;
+        }
+    }
+    fseek(WineLog, start, SEEK_SET);
+    clearerr(WineLog);
+    return false;
 }
 
 void ReadWineLog() {
@@ -64,20 +82,17 @@ void ReadWineLog() {
     }
     static const char REFUSAL[] = "NtSetSystemTime not allowed: difference ";
     char line[256];
-    for (long start = ftell(WineLog); fgets(line, sizeof line, WineLog); start = ftell(WineLog)) {
-        if (strchr(line, '\n') == nullptr) {
-            fseek(WineLog, start, SEEK_SET); // the rest of the line is still being written
-            break;
-        }
+    while (NextLine(line)) {
         ULONGLONG now = NowMs();
         if (const char* at = strstr(line, REFUSAL)) {
-            uint32_t difference = static_cast<uint32_t>(atol(at + sizeof REFUSAL - 1));
-            uint32_t wrapped = difference + static_cast<uint32_t>(now - ExpectedReading);
+            uint32_t cut = static_cast<uint32_t>(atol(at + sizeof REFUSAL - 1));
+            LONGLONG expected = static_cast<LONGLONG>(ExpectedReading - now);
+            LONGLONG difference =
+                expected + static_cast<int32_t>(cut - static_cast<uint32_t>(expected));
             ++Readings;
             if (OnReading != nullptr) {
-                OnReading(ExpectedReading + static_cast<int32_t>(wrapped));
+                OnReading({now + static_cast<ULONGLONG>(difference) + (difference > 0), now});
             }
         }
     }
-    clearerr(WineLog);
 }
