@@ -150,10 +150,11 @@ static void SimulatedFault() {
            "an access violation in a read ends the program with its code");
 }
 
-constexpr ChipWrite STILL_AT_1987_06_15_13_42_51[] = {
-    {0x0B, STATUS_B_SET}, {0x00, 0x51}, {0x02, 0x42}, {0x04, 0x13}, {0x06, 0x02},
-    {0x07, 0x15},         {0x08, 0x06}, {0x09, 0x87}, {0x32, 0x19}};
-constexpr SYSTEMTIME TIME_1987_06_15_13_42_51 = {1987, 6, 1, 15, 13, 42, 51, 0};
+// Ahead of the host's clock, and a second past the end of a signed 32-bit time_t.
+constexpr ChipWrite STILL_AT_2038_01_19_03_14_08[] = {
+    {0x0B, STATUS_B_SET}, {0x00, 0x08}, {0x02, 0x14}, {0x04, 0x03}, {0x06, 0x03},
+    {0x07, 0x19},         {0x08, 0x01}, {0x09, 0x38}, {0x32, 0x20}};
+constexpr SYSTEMTIME TIME_2038_01_19_03_14_08 = {2038, 1, 2, 19, 3, 14, 8, 0};
 
 // The reading is the chip's whole second when the lag of its log line is under a second.
 static void ExpectStillChip(const LoggedReading& reading) {
@@ -166,12 +167,12 @@ static void ExpectStillChip(const LoggedReading& reading) {
 }
 
 static void ChipDate() {
-    SetChip(STILL_AT_1987_06_15_13_42_51, std::size(STILL_AT_1987_06_15_13_42_51));
-    FollowSetLocalTime(UtcMs(TIME_1987_06_15_13_42_51), ExpectStillChip);
+    SetChip(STILL_AT_2038_01_19_03_14_08, std::size(STILL_AT_2038_01_19_03_14_08));
+    FollowSetLocalTime(UtcMs(TIME_2038_01_19_03_14_08), ExpectStillChip);
     PROCESS_INFORMATION program = Start(ProgramPath, "0");
     RefusedTimeBoxes(program);
     char what[96];
-    snprintf(what, sizeof what, "all %u readings passed to SetLocalTime were 1987-06-15 13:42:51",
+    snprintf(what, sizeof what, "all %u readings passed to SetLocalTime were 2038-01-19 03:14:08",
              Readings);
     Expect(Readings >= 10, what);
     CloseProgram(program, 0);
@@ -179,35 +180,52 @@ static void ChipDate() {
 
 // The chip runs from 23:59:50 on 1999-12-31, so the program's first readings come before the turn
 // of 2000. A snapshot that mixed the two years would be a minute or more away from the chip.
-static ULONGLONG RunningSince;
-static ULONGLONG LastWholeReading;
+// Its divider is held in reset while the time is written; released, the chip makes its first
+// update half a second later, so its second at any moment is known to within the time that the
+// driver took to write it.
+static ULONGLONG ReleaseEarliest;
+static ULONGLONG ReleaseLatest;
+static ULONGLONG LastReading;
 static bool ReadBeforeTurn;
 static bool ReadAfterTurn;
 
+// A tick reads the chip and calls SetLocalTime at once: within the few ms of the release's
+// uncertainty here. This allows for the emulator translating or the host scheduling in between.
+constexpr ULONGLONG SNAPSHOT_TO_CALL_MS = 100;
+
+// The chip's time at T, had its divider been released at RELEASE.
+static ULONGLONG RunningChipAt(ULONGLONG t, ULONGLONG release) {
+    return ExpectedReading + (t + 500 - release) / 1000 * 1000;
+}
+
 static void ExpectRunningChip(const LoggedReading& logged) {
     ULONGLONG reading = logged.plusLag - logged.plusLag % 1000;
-    ULONGLONG turn = ExpectedReading + 10000;
-    // The chip counts from the moment it was set running, its first second turning within one;
-    // the log's lag adds up to another.
-    LONGLONG fromChip = static_cast<LONGLONG>(reading - ExpectedReading) -
-                        static_cast<LONGLONG>(NowMs() - RunningSince);
-    if (reading < LastWholeReading || fromChip < -2500 || fromChip > 1500) {
+    // When Wine timed the call: the log's lag before its line was read, within the cut ms.
+    ULONGLONG call = logged.readAt - (logged.plusLag - reading);
+    ULONGLONG chip = RunningChipAt(call + 1, ReleaseEarliest);
+    if (reading < LastReading || reading > chip ||
+        reading < RunningChipAt(call - 1 - SNAPSHOT_TO_CALL_MS, ReleaseLatest)) {
         char what[128];
-        snprintf(what, sizeof what, "reading %u was %s, %lld ms from the running chip", Readings,
-                 TimeText(reading), fromChip);
+        int length =
+            snprintf(what, sizeof what, "reading %u was %s, ", Readings, TimeText(reading));
+        snprintf(what + length, sizeof what - length, "not the running chip's %s", TimeText(chip));
         Fail(what);
     }
-    LastWholeReading = reading;
-    ReadBeforeTurn = ReadBeforeTurn || reading < turn;
-    ReadAfterTurn = ReadAfterTurn || reading >= turn;
+    LastReading = reading;
+    ReadBeforeTurn = ReadBeforeTurn || reading < ExpectedReading + 10000;
+    ReadAfterTurn = ReadAfterTurn || reading >= ExpectedReading + 10000;
 }
 
 static void ChipRollover() {
-    const ChipWrite runningFrom1999[] = {
-        {0x0B, STATUS_B_SET}, {0x00, 0x50}, {0x02, 0x59}, {0x04, 0x23}, {0x06, 0x06},
-        {0x07, 0x31},         {0x08, 0x12}, {0x09, 0x99}, {0x32, 0x19}, {0x0B, STATUS_B_RUNNING}};
-    SetChip(runningFrom1999, std::size(runningFrom1999));
-    RunningSince = NowMs();
+    const ChipWrite setTo1999[] = {{0x0B, STATUS_B_SET}, {0x00, 0x50}, {0x02, 0x59},
+                                   {0x04, 0x23},         {0x06, 0x06}, {0x07, 0x31},
+                                   {0x08, 0x12},         {0x09, 0x99}, {0x32, 0x19}};
+    const ChipWrite release[] = {
+        {0x0A, STATUS_A_RESET}, {0x0B, STATUS_B_RUNNING}, {0x0A, STATUS_A_RUNNING}};
+    SetChip(setTo1999, std::size(setTo1999));
+    ReleaseEarliest = NowMs();
+    SetChip(release, std::size(release));
+    ReleaseLatest = NowMs();
     FollowSetLocalTime(UtcMs(SYSTEMTIME{1999, 12, 5, 31, 23, 59, 50, 0}), ExpectRunningChip);
     PROCESS_INFORMATION program = Start(ProgramPath, "0");
     for (DWORD waited = 0; !ReadAfterTurn && waited < 25000; waited += STEP_MS) {
@@ -224,7 +242,7 @@ static void ChipRollover() {
 // byte with the NMI bit, its copy to port 0x4F, the data read, register D selected again with
 // its copy, and the dummy read; status A, then the time registers, then the seconds again.
 static void ChipTraffic() {
-    SetChip(STILL_AT_1987_06_15_13_42_51, std::size(STILL_AT_1987_06_15_13_42_51));
+    SetChip(STILL_AT_2038_01_19_03_14_08, std::size(STILL_AT_2038_01_19_03_14_08));
     PROCESS_INFORMATION program = Start(ProgramPath, "0");
     const uint8_t order[] = {0x0A, 0x00, 0x02, 0x04, 0x07, 0x06, 0x08, 0x09, 0x32, 0x00};
     const char* const access[] = {"outb 0x70 0x%x", "outb 0x4f 0x%x", "inb 0x71",
