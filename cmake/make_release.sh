@@ -1,5 +1,6 @@
 #!/bin/sh
-# Makes RELEASE.zip (CPack), RELEASE.img and RELEASE.iso from the PE and README.TXT.
+# Makes RELEASE.zip (CPack), RELEASE.img and RELEASE.iso from the PE and README.TXT, and
+# RELEASE.sha256, their SHA-256 sums as sha256sum -c reads them in the release folder.
 # Every timestamp is SOURCE_DATE_EPOCH, by default the time of the source's last commit.
 # Usage: make_release.sh CPACK CPACK_CONFIG SOURCE_DIR PE README_TXT RELEASE
 set -eu
@@ -26,3 +27,5 @@ mcopy -m -i "$release.img" "$stage/brackenholm.exe" "$stage/README.TXT" ::
 xorriso -as mkisofs -quiet -J -r -V BRACKENHOLM -o "$release.iso" "$stage" 2>"$release.log" ||
     { cat "$release.log"; exit 1; }
 rm -rf "$stage" "$release.log"
+name=${release##*/}
+(cd "$out" && sha256sum "$name.zip" "$name.img" "$name.iso") >"$release.sha256"

@@ -1,8 +1,9 @@
 #!/bin/sh
 # The release: the zip, the floppy image and the CD image (by its Joliet names, as 9x shows
 # them) each hold exactly brackenholm.exe, byte for byte the built PE, and README.TXT, which
-# is ASCII with CRLF line ends and at most 78 columns.
-# Usage: check_release.sh RELEASE PE   (RELEASE: the artifacts' path without .zip, .img, .iso)
+# is ASCII with CRLF line ends and at most 78 columns; the sums file holds the SHA-256 of the
+# three, and of nothing else, as sha256sum -c reads it.
+# Usage: check_release.sh RELEASE PE   (RELEASE: the artifacts' path without .zip, .img, ...)
 set -eu
 release=$(readlink -m "$1") pe=$2
 tmp=$(mktemp -d)
@@ -11,6 +12,12 @@ fail() {
     echo "FAILED: $*"
     exit 1
 }
+
+name=${release##*/}
+summed=$(awk '{ print $2 }' "$release.sha256" | tr '\n' ' ')
+[ "$summed" = "$name.zip $name.img $name.iso " ] || fail "the sums file names: $summed"
+(cd "${release%/*}" && sha256sum --quiet --strict -c "$name.sha256") || fail "an artifact is not as summed"
+echo "ok: the sums file holds the SHA-256 of the zip, the floppy image and the CD image"
 
 mkdir "$tmp/zip" "$tmp/img" "$tmp/iso"
 (cd "$tmp/zip" && cmake -E tar xf "$release.zip")

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Two builds from two clean clones of the same commit give the same PE and zip, byte for byte;
-# says whether the floppy and CD images are the same too.
+# says whether the floppy and CD images, and so their sums, are the same too.
 # Usage: check_reproducible.sh SOURCE_DIR RELEASE_NAME
 set -eu
 source=$1 name=$2
@@ -12,7 +12,8 @@ for clone in a b; do
     (cd "$tmp/$clone" && cmake --preset win32 >/dev/null && cmake --build --preset win32 >/dev/null)
 done
 failed=0
-for file in brackenholm.exe release/$name.zip release/$name.img release/$name.iso; do
+for file in brackenholm.exe release/$name.zip release/$name.img release/$name.iso \
+    release/$name.sha256; do
     if cmp -s "$tmp/a/build/win32/$file" "$tmp/b/build/win32/$file"; then
         echo "ok: $file is the same in both builds"
     else
