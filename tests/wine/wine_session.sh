@@ -3,7 +3,8 @@
 # run-on-chip drives one beside a clock chip of QEMU's, stop ends every Wine process of the prefix.
 # Usage: wine_session.sh PREFIX start|stop|run|run-on-chip DRIVER ARGS...
 set -u
-export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko, and no menu entries or file types in the user's home.
+export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 action=$2
@@ -19,9 +20,17 @@ run() {
     return $code
 }
 
+# Ends every Wine process of the prefix, and removes the folder that Debian's Wine made for its
+# server in TMPDIR, whose name it keeps in the prefix.
+end_wine() {
+    "$WINESERVER" -k 2>/dev/null
+    server=$(cat "$WINEPREFIX/wineserver" 2>/dev/null)
+    case $server in wine-??????) rm -rf "${TMPDIR:-/tmp}/$server" ;; esac
+}
+
 case $action in
 start)
-    "$WINESERVER" -k 2>/dev/null
+    end_wine
     rm -rf "$WINEPREFIX"
     timeout 180 "$WINE" wineboot -i >/dev/null 2>&1
     # Wine starts winedbg when no crash debugger is named; naming one that does not exist lets a
@@ -32,7 +41,7 @@ start)
     done
     ;;
 stop)
-    "$WINESERVER" -k 2>/dev/null
+    end_wine
     exit 0
     ;;
 run)
