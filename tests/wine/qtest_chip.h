@@ -14,7 +14,7 @@ struct ChipWrite {
 constexpr uint8_t STATUS_B_SET = 0x82;     // the clock stands still: 24-hour BCD, set mode
 constexpr uint8_t STATUS_B_RUNNING = 0x02; // 24-hour BCD
 constexpr uint8_t STATUS_A_RESET = 0x70;   // the divider held in reset
-constexpr uint8_t STATUS_A_RUNNING = 0x26; // 32.768 kHz time base; first update 500 ms after
+constexpr uint8_t STATUS_A_RUNNING = 0x26; // 32.768 kHz base; from reset, first update in 500 ms
 
 // Writes each register in turn, through the chip's own ports 0x70 and 0x71.
 void SetChip(const ChipWrite* writes, size_t count);

@@ -56,7 +56,6 @@ void FollowSetLocalTime(ULONGLONG expected, void (*onReading)(const LoggedReadin
     WindowsPath(log ? log : "", path, sizeof path);
     WineLog = fopen(path, "rb");
     Expect(WineLog != nullptr && fseek(WineLog, 0, SEEK_END) == 0, "Wine's log can be read");
-    fflush(stderr);
     ExpectedReading = expected;
     OnReading = onReading;
 }
