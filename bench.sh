@@ -50,14 +50,14 @@ masked_instructions=${1:-?} masked_ports=${2:-?}
 
 # The same count on the shipped PE: its port accesses in QEMU's qtest log, over the run of the
 # chip-rollover scenario (about 12 s of ticks at the tail 0, the chip running from 1999 into 2000).
-# Each snapshot reads the century once.
+# Each snapshot reads the century once; the program's connection is the last the log opens.
 chip_prefix=$work/chip-prefix
 xvfb-run -a sh -c "tests/wine/wine_session.sh '$chip_prefix' start &&
     BRACKENHOLM_CHIP_DIR='$work/chip' tests/wine/wine_session.sh '$chip_prefix' run-on-chip \
         build/win64/tests/wine/wine_driver.exe chip-rollover build/win32/brackenholm.exe >/dev/null;
     tests/wine/wine_session.sh '$chip_prefix' stop"
-set -- $(awk '/\] OPENED/ { session++ } session == 2 && /^\[R / { accesses++ }
-    session == 2 && /^\[R .* outb 0x70 0xb2$/ { snapshots++ }
+set -- $(awk '/\] OPENED/ { accesses = snapshots = 0 } /^\[R / { accesses++ }
+    /^\[R .* outb 0x70 0xb2$/ { snapshots++ }
     END { if (snapshots) printf "%.1f %d\n", accesses / snapshots, snapshots }' "$work/chip/qtest.log")
 pe_ports=${1:-?} pe_snapshots=${2:-0}
 

@@ -9,18 +9,19 @@
 set -eu
 root=$1 work=$2 rounds=$3 seconds=$4
 WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+session=$root/tests/wine/wine_session.sh
+# As wine_session.sh: each new Wine session would run the menu builder, which writes to the home.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 idle_prefix=$work/idle-prefix
 busy_prefix=$work/busy-prefix
 stop() {
-    WINEPREFIX=$idle_prefix "$WINESERVER" -k 2>/dev/null || true
-    WINEPREFIX=$busy_prefix "$WINESERVER" -k 2>/dev/null || true
+    "$session" "$idle_prefix" stop
+    "$session" "$busy_prefix" stop
 }
 trap stop EXIT
 
 for prefix in "$idle_prefix" "$busy_prefix"; do
-    WINEPREFIX=$prefix timeout 180 "$WINE" wineboot -i >/dev/null 2>&1 &
+    "$session" "$prefix" start &
 done
 wait
 
